@@ -1,0 +1,1 @@
+#error "The core is standard C++ only: platform code belongs in platform/."
