@@ -12,10 +12,7 @@
 #include <QTranslator>
 
 namespace presswick {
-namespace {
-
-// Qt's own button texts in Russian, like the rest of the windows; loaded once per process.
-void InstallRussianQtTexts() {
+void CFXRApp::LoadRussianQtTexts() {
     static bool installed = false;
     if (installed) return;
     installed = true;
@@ -24,12 +21,10 @@ void InstallRussianQtTexts() {
         QCoreApplication::installTranslator(translator);
 }
 
-}  // namespace
-
 CFXRApp::CFXRApp(Spooler& spooler, System& system) : spooler(spooler), system(system) {}
 
 bool CFXRApp::InitInstance() {
-    InstallRussianQtTexts();
+    LoadRussianQtTexts();
 
     const std::unique_ptr<SingleInstanceGuard> guard =
         system.createSingleInstanceGuard(std::string(texts::InstanceMutexName));

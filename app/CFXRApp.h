@@ -29,6 +29,8 @@ public:
     MessageAnswer MessageBox(QWidget* owner, const MessageBoxSpec& box) const;
     MessageBoxHandler messageBoxHandler = ShowQtMessageBox;
 
+    // Qt's own button texts in Russian, like the rest of the windows; loaded once per process.
+    static void LoadRussianQtTexts();
     // The caption of the framework's own message boxes: the executable's name without extension.
     static std::string ApplicationTitle();
 
