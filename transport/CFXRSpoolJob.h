@@ -34,35 +34,35 @@ void EncodeHex(std::span<const char> bytes, char* out);
 
 // The second document of a colour profile download, which registers the stored profile.
 struct FollowUpDocument {
-    std::string headerText;
-    std::string commandText;
+    std::string headerText{};
+    std::string commandText{};
 };
 
 struct DownloadAction {
-    std::string filePath;
-    std::string documentName;
+    std::string filePath{};
+    std::string documentName{};
     // Built once the file is open, from its length then; exactly that many bytes are sent.
-    std::function<std::vector<std::string>(std::uintmax_t fileLength)> textsBeforeData;
+    std::function<std::vector<std::string>(std::uintmax_t fileLength)> textsBeforeData{};
     BlockEncoding encoding = BlockEncoding::AsIs;
-    std::optional<std::string> textAfterData;
+    std::optional<std::string> textAfterData{};
     LogPoint logPoint = LogPoint::AfterTextsBeforeData;
-    std::function<void()> writeLogRecord;
-    std::optional<FollowUpDocument> followUp;
+    std::function<void()> writeLogRecord{};
+    std::optional<FollowUpDocument> followUp{};
     // The page's own checks and prompts; false stops the action (they show their own message).
-    std::function<bool()> pageChecks;
+    std::function<bool()> pageChecks{};
 };
 
 struct CommandText {
-    std::string text;
+    std::string text{};
     bool checked = false;  // a failed write stops the action with M6
 };
 
 struct DeletionAction {
-    std::string deletionField;  // as the user typed it
-    std::string documentName;
-    std::vector<CommandText> commands;
-    std::function<void()> writeLogRecord;
-    std::function<bool()> pageChecks;
+    std::string deletionField{};  // as the user typed it
+    std::string documentName{};
+    std::vector<CommandText> commands{};
+    std::function<void()> writeLogRecord{};
+    std::function<bool()> pageChecks{};
 };
 
 class CFXRSpoolJob {

@@ -31,7 +31,7 @@ struct JobState {
     bool deleted = false;
     bool error = false;
     std::uint32_t lastPlatformError = 0;  // Win32: GetLastError after the query; CUPS: 0
-    std::string detail;  // the spooler's own account of the job; a change in it is progress
+    std::string detail{};  // the spooler's own account of the job; a change in it is progress
 };
 
 // One open connection to a printer. Destroying it closes it if close() was not called.

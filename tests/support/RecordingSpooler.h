@@ -18,10 +18,10 @@ struct SpoolerScript {
     bool opens = true;
     std::optional<std::string> port = "USB001:";
     std::deque<JobId> jobIds{7, 8};  // one per document started; 0 fails to start
-    std::set<int> failingWrites;     // counted from 1 over the whole connection
+    std::set<int> failingWrites{};     // counted from 1 over the whole connection
     bool endFails = false;
-    std::deque<JobState> states;     // one per query; the job is gone once they run out
-    std::function<void()> onWrite;   // runs before each write is recorded
+    std::deque<JobState> states{};     // one per query; the job is gone once they run out
+    std::function<void()> onWrite{};   // runs before each write is recorded
 };
 
 class RecordingSpooler : public Spooler {

@@ -6,6 +6,7 @@
 #include "transport/ActionUserInterface.h"
 
 #include <deque>
+#include <functional>
 
 namespace presswick::testing {
 
@@ -26,6 +27,7 @@ public:
 
     MessageAnswer ShowMessage(const MessageBoxSpec& box) override {
         log_.push_back(BoxLine(box));
+        if (onBox) onBox(box);
         now += perBox;
         if (box.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
         if (answers.empty()) return MessageAnswer::Cancel;
@@ -48,6 +50,7 @@ public:
     std::deque<MessageAnswer> answers;  // for Retry/Cancel boxes; Cancel when none is left
     Clock::time_point now{};
     Clock::duration perBox{};           // how long the user takes to answer a box
+    std::function<void(const MessageBoxSpec&)> onBox;  // what happens while a box is open
     int progressWindows = 0;            // alive
 
 private:

@@ -131,7 +131,7 @@ struct DownloadCase {
     SpoolerScript script{};
     std::deque<MessageAnswer> answers{};
     bool downloaded = true;
-    EventLog expected;
+    EventLog expected{};
 };
 
 const DownloadCase DownloadCases[] = {
@@ -231,7 +231,7 @@ struct FollowUpCase {
     SpoolerScript script{};
     std::deque<MessageAnswer> answers{};
     bool downloaded = true;
-    EventLog afterFirstJob;
+    EventLog afterFirstJob{};
 };
 
 const EventLog SecondDocument{"start Color Profile", "write <header>", "write <register>", "end"};
@@ -366,7 +366,7 @@ struct DeletionCase {
     std::string typed = "12";
     SpoolerScript script{};
     bool sent = true;
-    EventLog expected;
+    EventLog expected{};
 };
 
 const EventLog DeletionCommands{"write <checked>", "write <unchecked>"};
