@@ -186,10 +186,13 @@ void PostScriptInterpreter::run(std::string_view program, JobRecord& record) {
     const std::string volumes = settings_.volumes.string();
     const std::vector<std::string> arguments = {
         settings_.ghostscript, "-q", "-dSAFER", "-dNODISPLAY", "-dBATCH", "-dNOPAUSE", "-dSHORTERRORS",
-        "--permit-file-all=" + volumes + "/disk0/", "--permit-file-all=" + volumes + "/disk1/",
-        "--permit-file-read=" + job.string(), "--permit-file-read=" + memory.string() + "/", "--permit-file-write=" + events.string(),
+        // "folder/*" takes in the subfolders; "folder/" alone would not.
+        "--permit-file-all=" + volumes + "/disk0/*", "--permit-file-all=" + volumes + "/disk1/*",
+        "--permit-file-read=" + job.string(), "--permit-file-read=" + memory.string() + "/",
+        "--permit-file-write=" + events.string(),
         "-sFONTPATH=" + volumes + "/disk1/Resource/Font:" + volumes + "/disk0/Resource/Font",
-        "-sVP_VOLUMES=" + volumes, "-sVP_MEMORY=" + (memory / "all.ps").string(), "-sVP_EVENTS=" + events.string(), "-sVP_JOB=" + job.string(),
+        "-sVP_VOLUMES=" + volumes, "-sVP_MEMORY=" + (memory / "all.ps").string(),
+        "-sVP_EVENTS=" + events.string(), "-sVP_JOB=" + job.string(),
         "-dVP_PASSWORD=" + std::to_string(settings_.serverPassword), (settings_.work / "prologue.ps").string()};
     const auto started = std::chrono::steady_clock::now();
     const RunResult result = RunLimited(arguments, settings_.work, output, settings_.timeLimit, settings_.fileSizeLimit);
