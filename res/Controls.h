@@ -12,6 +12,10 @@ inline constexpr int PostScriptPage = 128;
 inline constexpr int Pcl5Page = 142;
 inline constexpr int AboutPage = 143;
 
+// Progress window
+inline constexpr int ProgressBar = 1005;
+inline constexpr int ProgressStatus = 1008;
+
 // PostScript page
 inline constexpr int PsPrinterList = 1001;
 

@@ -38,14 +38,25 @@ FileErrorCause CauseOfOpenFailure(int error) {
     }
 }
 
-std::string WithTypedText(std::string_view format, const std::string& typed) {
+std::string Filled(std::string_view format, const std::string& value) {
     const auto place = format.find("%s");
     if (place == std::string_view::npos) return std::string(format);
     std::string text(format.substr(0, place));
-    return text.append(typed).append(format.substr(place + 2));
+    return text.append(value).append(format.substr(place + 2));
 }
 
 }  // namespace
+
+std::string FileErrorText(const FileError& error) {
+    switch (error.cause) {
+    case FileErrorCause::NotFound: return Filled(texts::FileNotFound, error.path);
+    case FileErrorCause::AccessDenied: return Filled(texts::FileAccessDenied, error.path);
+    case FileErrorCause::InUse: return Filled(texts::FileInUse, error.path);
+    case FileErrorCause::ReadFailed: return Filled(texts::FileReadFailed, error.path);
+    case FileErrorCause::OpenFailed: break;
+    }
+    return Filled(texts::FileOpenFailed, error.path);
+}
 
 void EncodeHex(std::span<const char> bytes, char* out) {
     for (const char byte : bytes) {
@@ -101,7 +112,7 @@ bool CFXRSpoolJob::SpoolDeletionJob(const DeletionAction& action) {
     printer_->endDocument();
     ClosePrinter();
     if (action.writeLogRecord) action.writeLogRecord();
-    Message(WithTypedText(texts::DeletionSent, action.deletionField), MessageIcon::Information);
+    Message(Filled(texts::DeletionSent, action.deletionField), MessageIcon::Information);
     return true;
 }
 

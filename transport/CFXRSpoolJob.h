@@ -32,6 +32,9 @@ inline constexpr std::chrono::minutes JobWatchBound{2};
 // Two characters per byte, high half first, capital letters; `out` takes 2 * bytes.size().
 void EncodeHex(std::span<const char> bytes, char* out);
 
+// The framework's message for a source file that cannot be opened or read.
+std::string FileErrorText(const FileError& error);
+
 // The second document of a colour profile download, which registers the stored profile.
 struct FollowUpDocument {
     std::string headerText{};

@@ -415,6 +415,17 @@ TEST_F(SpoolJobTest, DeletionWalksItsSteps) {
     }
 }
 
+TEST(FileErrorText, NamesTheFileAndTheCause) {
+    const std::pair<FileErrorCause, std::string> cases[] = {
+        {FileErrorCause::NotFound, "Файл /d/f 1.bin не найден."},
+        {FileErrorCause::AccessDenied, "Нет доступа к файлу /d/f 1.bin."},
+        {FileErrorCause::InUse, "Файл /d/f 1.bin используется другой программой."},
+        {FileErrorCause::ReadFailed, "Ошибка при чтении файла /d/f 1.bin."},
+        {FileErrorCause::OpenFailed, "Не удаётся открыть файл /d/f 1.bin."},
+    };
+    for (const auto& [cause, text] : cases) EXPECT_EQ(FileErrorText({"/d/f 1.bin", cause}), text);
+}
+
 TEST(HexEncoding, EveryByteValue) {
     std::string bytes;
     for (int value = 0; value < 256; ++value) bytes += static_cast<char>(value);
