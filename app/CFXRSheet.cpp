@@ -33,7 +33,8 @@ CFXRSheet::CFXRSheet(CFXRApp& app, QWidget* parent)
 }
 
 CFXRSheet::~CFXRSheet() {
-    // The pages are members: take them out of the tabs before they go.
+    // The pages are members: take them out of the tabs before they go, without activating any.
+    disconnect(tabs_, nullptr, this, nullptr);
     while (tabs_->count() > 0) tabs_->removeTab(0);
 }
 

@@ -126,6 +126,13 @@ private slots:
         QCOMPARE(sheet->postScriptPage().printerList()->count(), 0);
     }
 
+    void closingTheSheetActivatesNoPage() {
+        auto sheet = openSheet();
+        QCOMPARE(readmeWarningsOwnedBy(&sheet->postScriptPage()), 2);
+        sheet.reset();
+        QCOMPARE(static_cast<int>(shown.size()), 2);
+    }
+
     void aPrinterChosenOnOnePageIsPreselectedOnTheOther() {
         spooler.list.printers = {{"Office-B", "Corvan 4400 PS"}, {"Laser", "HP"}, {"Office-A", "Corvan 4400 PS"}};
         auto sheet = openSheet();
