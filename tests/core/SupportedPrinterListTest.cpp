@@ -59,6 +59,8 @@ struct Case {
     std::vector<std::string> supported;   // spooler order
 };
 
+void PrintTo(const Case& c, std::ostream* out) { *out << c.what; }
+
 const Case Cases[] = {
     {"two supported printers sorting the other way: the one returned last is selected",
      {{"Zeta", "Corvan 4400 PS"}, {"Alpha", "Corvan 4400 PS"}}, "",
