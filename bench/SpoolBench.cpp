@@ -4,11 +4,10 @@
 // Needs cupsd and lp, as the tests do; prints its figures and returns.
 
 #include "platform/CupsSpooler.h"
+#include "tests/support/LoopbackPrinter.h"
 #include "tests/support/PrivateCups.h"
 #include "transport/CFXRSpoolJob.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -37,20 +36,10 @@ const std::string Trailer = "\r\n\x1B%-12345X";
 class CountingPrinter {
 public:
     CountingPrinter() {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener_, 4);
-        socklen_t length = sizeof address;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        listener_ = testing::ListenOnLoopback(port_);
         std::thread([this] { Serve(); }).detach();
     }
-    std::string deviceUri() const {
-        return "socket://127.0.0.1:" + std::to_string(port_) + "/?contimeout=5&waiteof=false";
-    }
+    std::string deviceUri() const { return testing::SocketDeviceUri(port_); }
     // Waits for the next connection to end; its byte count and when it ended.
     std::pair<std::uintmax_t, Clock::time_point> nextJob() {
         std::unique_lock lock(mutex_);

@@ -8,18 +8,30 @@
 
 namespace presswick::testing {
 
-LoopbackPrinter::LoopbackPrinter() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+int ListenOnLoopback(int& port) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listener < 0) return -1;
     const int yes = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listener_, 8);
     socklen_t length = sizeof address;
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 8) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(listener);
+        return -1;
+    }
+    port = ntohs(address.sin_port);
+    return listener;
+}
+
+std::string SocketDeviceUri(int port) {
+    return "socket://127.0.0.1:" + std::to_string(port) + "/?contimeout=5&waiteof=false";
+}
+
+LoopbackPrinter::LoopbackPrinter() {
+    listener_ = ListenOnLoopback(port_);
     if (::pipe(wake_) != 0) wake_[0] = wake_[1] = -1;
     server_ = std::thread([this] { Serve(); });
 }
@@ -34,10 +46,7 @@ LoopbackPrinter::~LoopbackPrinter() {
         if (fd >= 0) ::close(fd);
 }
 
-std::string LoopbackPrinter::deviceUri() const {
-    // waiteof=false: the backend does not wait for the printer to close first.
-    return "socket://127.0.0.1:" + std::to_string(port_) + "/?contimeout=5&waiteof=false";
-}
+std::string LoopbackPrinter::deviceUri() const { return SocketDeviceUri(port_); }
 
 std::vector<std::string> LoopbackPrinter::jobs() const {
     std::lock_guard lock(mutex_);

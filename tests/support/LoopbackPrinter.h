@@ -11,6 +11,12 @@
 
 namespace presswick::testing {
 
+// A listening TCP socket on 127.0.0.1 at a free port; -1 when none could be had.
+int ListenOnLoopback(int& port);
+// The device URI of a CUPS socket queue printing to that port. waiteof=false: the backend
+// does not wait for the printer to close first.
+std::string SocketDeviceUri(int port);
+
 class LoopbackPrinter {
 public:
     LoopbackPrinter();  // listens on 127.0.0.1 at a free port
